@@ -1,0 +1,7 @@
+#include "preinstall/preinstall.h"
+
+namespace vz {
+
+void ResumeAfterRestart() {}
+
+}  // namespace vz

@@ -1,0 +1,2 @@
+// Resource numbers of the helper: dialog templates, icons, bitmap, controls.
+#pragma once
