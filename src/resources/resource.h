@@ -1,2 +1,42 @@
 // Resource numbers of the helper: dialog templates, icons, bitmap, controls.
 #pragma once
+
+// Dialog templates
+#define IDD_STARTUP_COMPONENTS 102       // Type code other than 3
+#define IDD_STARTUP_COMPONENTS_TYPE3 103
+#define IDD_DRIVE_SELECT 135
+#define IDD_OEM_DETAILS 142
+#define IDD_SCAN_PROGRESS 143
+#define IDD_OPTIONAL_COMPONENTS 149
+#define IDD_RESCUE_DONE 165
+
+// Icons and bitmap
+#define IDB_STARTUP_PICTURE 130
+#define IDI_STAGE_DONE 145
+#define IDI_STAGE_WAITING 147
+#define IDI_STAGE_RUNNING 148
+#define IDI_COMPONENTS 151
+
+// Controls
+#define IDC_HELP_OPTIONAL 9
+#define IDC_ONLINE_PROTECTION 1000
+#define IDC_SCHEDULER 1001
+#define IDC_TOOLBAR 1002
+#define IDC_EMERGENCY_DISK 1003
+#define IDC_RESCUE_DISK 1004
+#define IDC_DRIVE_A 1005
+#define IDC_DRIVE_B 1006
+#define IDC_OEM_NAME 1010
+#define IDC_OEM_PHONE 1011
+#define IDC_OEM_FAX 1012
+#define IDC_OEM_EMAIL 1013
+#define IDC_CURRENT_FILE 1015
+#define IDC_STAGE_MEMORY 1016
+#define IDC_STAGE_BOOT_RECORD 1017
+#define IDC_STAGE_SYSTEM_FILES 1018
+#define IDC_HELP_STARTUP 1022
+#define IDC_WORD_PROTECTION 1023
+#define IDC_SHELL_EXTENSIONS 1024
+#define IDC_DRIVE_TEXT 1025
+#define IDC_RESCUE_LABEL 1027
+#define IDC_RESCUE_TEXT 1028
