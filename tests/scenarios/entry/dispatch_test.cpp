@@ -66,3 +66,20 @@ TEST(Entry, AnOuterSetupWindowByAnotherTitleIsNotTouched) {
 }
 
 }  // namespace
+
+namespace {
+
+// A phase that abandons the installation closes the outer setup; the entry's
+// showing afterwards then finds no window and shows nothing.
+TEST(Entry, AClosedOuterSetupIsNotShownAgain) {
+  TestMachine::ClearProductRecords();
+  OuterSetupWindow setup;
+  Robot user;
+  SetProgramOs("vzops.exe", Os::WindowsNT);
+  auto run = RunProgram(TestMachine::BinFolder() + "vzops.exe", "CloseThenShowOuterSetup", user);
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(setup.Events(), "closed");
+  EXPECT_FALSE(setup.Exists());
+}
+
+}  // namespace

@@ -1,0 +1,7 @@
+#include "finalise/component_choices.h"
+
+namespace vz {
+
+ComponentChoices g_choices;
+
+}  // namespace vz

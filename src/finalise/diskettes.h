@@ -1,0 +1,9 @@
+// Rescue and Emergency diskettes.
+#pragma once
+
+namespace vz {
+
+void CreateDiskettes();
+int IsDriveReadable(short drive);
+
+}  // namespace vz
