@@ -17,9 +17,17 @@ constexpr char kDefaultUserProductKey[] = ".Default|Software|Orvanto|Velzor";  /
 constexpr char kRunOnceKey[] = "SOFTWARE|Microsoft|Windows|CurrentVersion|RunOnce";
 constexpr char kRunKey[] = "SOFTWARE|Microsoft|Windows|CurrentVersion|Run";
 
+// Run values of the start-up components.
+constexpr char kRunValueScheduler[] = "Velzor Scheduler";
+constexpr char kRunValueToolbar[] = "Velzor ToolBar";
+constexpr char kRunValueOnlineProtection[] = "Velzor On-Line Protection";
+
 constexpr char kInstallMapFile[] = "C:\\VZ.INI";
 constexpr char kInstallMapSection[] = "Path";
 constexpr char kPerOsIniName[] = "VZ32.INI";
+constexpr char kPerOsInfoSection[] = "Info";
+constexpr char kPerOsVersionEntry[] = "Version";
+constexpr char kPerOsTypeEntry[] = "Type";
 
 constexpr char kWindows95[] = "Windows 95";
 constexpr char kWindowsNT[] = "Windows NT";
