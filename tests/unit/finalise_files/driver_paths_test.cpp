@@ -9,7 +9,7 @@
 #include "core/text.h"
 #include "finalise/driver_paths.h"
 #include "machine.h"
-#include "scratch.h"
+#include "scratch_files.h"
 
 using bench::ReadFileBytes;
 using bench::WriteFileBytes;
@@ -40,7 +40,7 @@ void PrintTo(const PatchCase& c, std::ostream* os) { *os << c.name; }
 class Placeholder : public ::testing::TestWithParam<PatchCase> {};
 
 TEST_P(Placeholder, IsPatchedAtItsLowestOffset) {
-  std::string path = scratch::Folder("DRIVER") + "NEXOLT.SYS";
+  std::string path = bench::ScratchFolder("DRIVER") + "NEXOLT.SYS";
   const PatchCase& c = GetParam();
   WriteFileBytes(path, c.file);
 
@@ -78,23 +78,23 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Placeholder, AMissingFileIsNotCreated) {
-  std::string path = scratch::Folder("DRIVER") + "NEXOLT.SYS";
+  std::string path = bench::ScratchFolder("DRIVER") + "NEXOLT.SYS";
   EXPECT_EQ(vz::PatchPlaceholder(path.c_str(), kZ.c_str(), kPath29.c_str()), 0);
   EXPECT_FALSE(bench::FileExists(path));
 }
 
 TEST(Placeholder, AReadOnlyFileIsPatchedAndLeftWritable) {
-  std::string path = scratch::Folder("DRIVER") + "NEXOLT.SYS";
+  std::string path = bench::ScratchFolder("DRIVER") + "NEXOLT.SYS";
   WriteFileBytes(path, With(Filler(600), 40, kZ));
-  scratch::SetReadOnly(path);
+  bench::SetReadOnly(path);
 
   EXPECT_EQ(vz::PatchPlaceholder(path.c_str(), kZ.c_str(), kPath29.c_str()), 1);
-  EXPECT_FALSE(scratch::IsReadOnly(path));
+  EXPECT_FALSE(bench::IsReadOnly(path));
   EXPECT_EQ(ReadFileBytes(path)->substr(40, 30), kPath29 + '\0');
 }
 
 TEST(Placeholder, ASecondPatchFindsNothing) {
-  std::string path = scratch::Folder("DRIVER") + "NEXOLT.SYS";
+  std::string path = bench::ScratchFolder("DRIVER") + "NEXOLT.SYS";
   WriteFileBytes(path, With(Filler(600), 40, kZ));
   ASSERT_EQ(vz::PatchPlaceholder(path.c_str(), kZ.c_str(), kPath29.c_str()), 1);
   auto patched = ReadFileBytes(path);
@@ -145,7 +145,7 @@ class DriverFiles : public ::testing::Test {
 };
 
 TEST_F(DriverFiles, EachPlaceholderReceivesItsPath) {
-  std::string folder = Install(scratch::Folder("DRIVERS") + "Velzor Anti Virus\\");
+  std::string folder = Install(bench::ScratchFolder("DRIVERS") + "Velzor Anti Virus\\");
   std::string prefix = Lower(bench::ShortPath(folder));
 
   vz::PatchDriverPaths();
@@ -162,7 +162,7 @@ TEST_F(DriverFiles, EachPlaceholderReceivesItsPath) {
 
 // A folder whose short path has the given length (backslash included), made of 8.3 names.
 std::string FolderOfLength(std::size_t length) {
-  std::string folder = scratch::Folder("DEEP");  // C:\VZTEST\DEEP\ (15)
+  std::string folder = bench::ScratchFolder("DEEP");  // C:\VZTEST\DEEP\ (15)
   while (length - folder.size() > 9) folder += "ABCDE\\";
   return folder + std::string(length - folder.size() - 1, 'X') + "\\";
 }

@@ -9,13 +9,13 @@
 #include "finalise/rename_swap.h"
 #include "finalise/startup_files.h"
 #include "machine.h"
-#include "scratch.h"
+#include "scratch_files.h"
 
 using bench::FileExists;
 using bench::FolderExists;
 using bench::ReadFileBytes;
 using bench::WriteFileBytes;
-using scratch::Lines;
+using bench::Lines;
 
 namespace {
 
@@ -35,7 +35,7 @@ void PrintTo(const WininitCase& c, std::ostream* os) { *os << c.name; }
 class WininitLines : public ::testing::TestWithParam<WininitCase> {};
 
 TEST_P(WininitLines, LinesNamingTheInstallFolderGo) {
-  std::string windows = scratch::Folder("WININIT");
+  std::string windows = bench::ScratchFolder("WININIT");
   if (GetParam().before) WriteFileBytes(windows + "WININIT.INI", *GetParam().before);
 
   std::string given = windows.substr(0, windows.size() - 1);  // without its backslash
@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WininitLines, StaleWorkFilesOfAnEarlierRunAreReplaced) {
-  std::string windows = scratch::Folder("WININIT");
+  std::string windows = bench::ScratchFolder("WININIT");
   WriteFileBytes(windows + "WININIT.INI", Lines({"[rename]", "NUL=C:\\PROGRA~1\\VELZOR\\A", "NUL=C:\\B"}));
   WriteFileBytes(windows + "WININIT.TMP", Lines({"left over"}));
   WriteFileBytes(windows + "WININIT.VZ", Lines({"left over too"}));
@@ -85,7 +85,7 @@ TEST(WininitLines, StaleWorkFilesOfAnEarlierRunAreReplaced) {
 
 // Whichever rename cannot be made, WININIT.INI keeps its pending renames.
 TEST(WininitLines, AFolderInTheWayOfTheFirstRenameLosesNothing) {
-  std::string windows = scratch::Folder("WININIT");
+  std::string windows = bench::ScratchFolder("WININIT");
   std::string before = Lines({"[rename]", "NUL=C:\\PROGRA~1\\VELZOR\\A", "NUL=C:\\B"});
   WriteFileBytes(windows + "WININIT.INI", before);
   bench::MakeFolders(windows + "WININIT.VZ\\");
@@ -98,11 +98,11 @@ TEST(WininitLines, AFolderInTheWayOfTheFirstRenameLosesNothing) {
 }
 
 TEST(WininitLines, AReadOnlyStaleSwapFileLosesNothing) {
-  std::string windows = scratch::Folder("WININIT");
+  std::string windows = bench::ScratchFolder("WININIT");
   std::string before = Lines({"[rename]", "NUL=C:\\PROGRA~1\\VELZOR\\A"});
   WriteFileBytes(windows + "WININIT.INI", before);
   WriteFileBytes(windows + "WININIT.VZ", "stale");
-  scratch::SetReadOnly(windows + "WININIT.VZ");
+  bench::SetReadOnly(windows + "WININIT.VZ");
 
   vz::RemoveWininitLines(kInstall, windows.c_str());
 
@@ -112,11 +112,11 @@ TEST(WininitLines, AReadOnlyStaleSwapFileLosesNothing) {
 }
 
 TEST(WininitLines, AWininitInUseLosesNothing) {
-  std::string windows = scratch::Folder("WININIT");
+  std::string windows = bench::ScratchFolder("WININIT");
   std::string before = Lines({"[rename]", "NUL=C:\\PROGRA~1\\VELZOR\\A"});
   WriteFileBytes(windows + "WININIT.INI", before);
   {
-    scratch::FileLock inUse(windows + "WININIT.INI");
+    bench::FileLock inUse(windows + "WININIT.INI");
     ASSERT_TRUE(inUse.held());
     vz::RemoveWininitLines(kInstall, windows.c_str());
   }
@@ -136,7 +136,7 @@ class AutoexecLine : public ::testing::Test {
   void SetUp() override {
     Clear();
     // A long install folder: the line names the checker by its short path.
-    std::string install = scratch::Folder("AUTOEXEC") + "Velzor Anti Virus\\";
+    std::string install = bench::ScratchFolder("AUTOEXEC") + "Velzor Anti Virus\\";
     WriteFileBytes(install + "VZSTRUP.EXE", "MZ");
     vz::CopyText(vz::g_setup.installFolder, install.c_str());
     checker_ = bench::ShortPath(install + "VZSTRUP.EXE");
@@ -221,7 +221,7 @@ TEST_F(AutoexecLine, AnAutoexecInUseLosesNothing) {
   std::string before = Lines({"@ECHO OFF"});
   WriteFileBytes(kAutoexec, before);
   {
-    scratch::FileLock inUse(kAutoexec);
+    bench::FileLock inUse(kAutoexec);
     ASSERT_TRUE(inUse.held());
     vz::SetAutoexecStartupLine();
   }
@@ -254,7 +254,7 @@ void PrintTo(const SwapCase& c, std::ostream* os) { *os << c.name; }
 class RenameSwap : public ::testing::TestWithParam<SwapCase> {};
 
 TEST_P(RenameSwap, NoContentIsLost) {
-  std::string folder = scratch::Folder("SWAP");
+  std::string folder = bench::ScratchFolder("SWAP");
   std::string target = folder + "FILE.INI", work = folder + "FILE.TMP", swap = folder + "FILE.VZ";
   WriteFileBytes(target, "old");
   WriteFileBytes(work, "new");

@@ -1,5 +1,6 @@
-// Scratch files for the finalisation step tests: a folder of the test
-// machine emptied before each case, and text files as lists of lines.
+// Scratch files for tests that work on files directly: a folder of the
+// test machine emptied before each case, text files as lists of lines, and
+// files held in use or made read-only.
 #pragma once
 
 #include <windows.h>
@@ -8,12 +9,12 @@
 #include <string>
 #include <vector>
 
-namespace scratch {
+namespace bench {
 
 // An empty folder C:\VZTEST\<name>\ (ends with "\").
-std::string Folder(const std::string& name);
+std::string ScratchFolder(const std::string& name);
 
-// Lines joined with CR LF after each, as the files are written.
+// Lines joined with CR LF after each, as text files are written.
 std::string Lines(const std::vector<std::string>& lines);
 
 // Holds a file open so that it cannot be renamed or deleted (others may
@@ -33,4 +34,4 @@ class FileLock {
 void SetReadOnly(const std::string& path);
 bool IsReadOnly(const std::string& path);
 
-}  // namespace scratch
+}  // namespace bench

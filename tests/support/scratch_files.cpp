@@ -1,13 +1,13 @@
-#include "scratch.h"
+#include "scratch_files.h"
 
 #include "machine.h"
 
-namespace scratch {
+namespace bench {
 
-std::string Folder(const std::string& name) {
+std::string ScratchFolder(const std::string& name) {
   std::string folder = "C:\\VZTEST\\" + name + "\\";
-  bench::RemoveTree(folder);
-  bench::MakeFolders(folder);
+  RemoveTree(folder);
+  MakeFolders(folder);
   return folder;
 }
 
@@ -32,4 +32,4 @@ bool IsReadOnly(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
-}  // namespace scratch
+}  // namespace bench
