@@ -33,6 +33,8 @@ constexpr char kWindows95[] = "Windows 95";
 constexpr char kWindowsNT[] = "Windows NT";
 
 constexpr std::size_t kFlagCapacity = 5;       // a flag test reads 5 bytes
+constexpr std::size_t kProductTypeCapacity = 4;  // "Type" is read with 4 bytes
+constexpr std::size_t kOtherVersionCapacity = 6;  // the other system's "Version", at most 5 characters
 constexpr std::size_t kVersionKeyCapacity = 64;  // "SOFTWARE|Orvanto|Velzor|" + version
 
 // The own and the other system's key in the install map file.
@@ -60,5 +62,13 @@ int ReadProductType();
 
 // Decimal value of a version text: the leading part that reads as a number, 0 when none.
 double VersionValue(const char* text);
+
+// The previous install folder in an "UninstPath" command (lower case, ending
+// after the last backslash of the path that follows "-f" and one character).
+// False, with the folder untouched, when the command names none.
+bool PreviousFolderFromCommand(const char* command, char* folder, std::size_t capacity);
+
+// A flag value: true when its first character is "1".
+bool IsFlagSet(const char* value);
 
 }  // namespace vz
