@@ -43,6 +43,24 @@ bool CopyLinesWithout(FileHandle input, FileHandle output, const char* loweredPa
   return my_eof(input) == 1;
 }
 
+enum class Rewrite { NotStarted, Incomplete, Complete };
+
+// Opens the file and its work file (created empty), writes the first line
+// when one is given, then the kept lines. NotStarted when either open failed.
+Rewrite RewriteLines(const char* file, const char* work, const char* firstLine, const char* loweredPattern) {
+  FileHandle input = my_open(file, kOpenTextRead, kPermissionRead);
+  if (input == kOpenFailed) return Rewrite::NotStarted;
+  FileHandle output = my_open(work, kOpenTextCreate);
+  if (output == kOpenFailed) {
+    my_close(input);
+    return Rewrite::NotStarted;
+  }
+  bool complete = (!firstLine || my_puts(output, firstLine)) && CopyLinesWithout(input, output, loweredPattern);
+  my_close(output);
+  my_close(input);
+  return complete ? Rewrite::Complete : Rewrite::Incomplete;
+}
+
 }  // namespace
 
 void RemoveWininitLines(const char* installFolder, const char* windowsFolder) {
@@ -62,20 +80,12 @@ void RemoveWininitLines(const char* installFolder, const char* windowsFolder) {
   DeleteFileA(swap);
   DeleteFileA(work);
 
-  FileHandle input = my_open(file, kOpenTextRead, kPermissionRead);
-  if (input == kOpenFailed) return;
-  FileHandle output = my_open(work, kOpenTextCreate);
-  if (output == kOpenFailed) {
-    my_close(input);
-    return;
-  }
-  bool complete = CopyLinesWithout(input, output, pattern);
-  my_close(output);
-  my_close(input);
+  Rewrite rewrite = RewriteLines(file, work, nullptr, pattern);
+  if (rewrite == Rewrite::NotStarted) return;
 
   // The previous content is not kept once the new one is in place; while a
   // rename undoing a failed one has failed too, it is the only copy left.
-  if (complete && SwapInByRenames(work, swap, file) == SwapResult::Broken) return;
+  if (rewrite == Rewrite::Complete && SwapInByRenames(work, swap, file) == SwapResult::Broken) return;
   DeleteFileA(swap);
   DeleteFileA(work);
 }
@@ -89,20 +99,13 @@ void SetAutoexecStartupLine() {
   DeleteFileA(kAutoexecWork);
   DeleteFileA(kAutoexecSwap);
 
-  FileHandle input = my_open(kAutoexecFile, kOpenTextRead, kPermissionRead);
-  if (input == kOpenFailed) return;
-  FileHandle output = my_open(kAutoexecWork, kOpenTextCreate);
-  if (output == kOpenFailed) {
-    my_close(input);
-    return;
-  }
-  bool complete = my_puts(output, checker) && CopyLinesWithout(input, output, kStartupCheckerPattern);
-  my_close(output);
-  my_close(input);
+  Rewrite rewrite = RewriteLines(kAutoexecFile, kAutoexecWork, checker, kStartupCheckerPattern);
+  if (rewrite == Rewrite::NotStarted) return;
 
   // The previous file stays as C:\AUTOEXEC.VZ only when the new one is in
   // place; an unfinished or refused new content must not pass for a backup.
-  SwapResult result = complete ? SwapInByRenames(kAutoexecWork, kAutoexecSwap, kAutoexecFile) : SwapResult::NotSwapped;
+  SwapResult result = rewrite == Rewrite::Complete ? SwapInByRenames(kAutoexecWork, kAutoexecSwap, kAutoexecFile)
+                                                   : SwapResult::NotSwapped;
   if (result == SwapResult::NotSwapped) {
     DeleteFileA(kAutoexecWork);
     DeleteFileA(kAutoexecSwap);

@@ -206,6 +206,16 @@ TEST_F(AutoexecLine, ASecondRunKeepsOneCheckerAndBacksUpTheFirstResult) {
   EXPECT_EQ(ReadFileBytes(kAutoexecBackup), first);
 }
 
+TEST_F(AutoexecLine, TheDosEndOfFileMarkEndsTheText) {
+  std::string before = "@ECHO OFF\r\nPROMPT $P$G\r\n\x1A";  // as DOS editors leave it
+  WriteFileBytes(kAutoexec, before);
+
+  vz::SetAutoexecStartupLine();
+
+  EXPECT_EQ(ReadFileBytes(kAutoexec), Lines({checker_, "@ECHO OFF", "PROMPT $P$G"}));
+  EXPECT_EQ(ReadFileBytes(kAutoexecBackup), before);
+}
+
 TEST_F(AutoexecLine, AFolderInTheWayOfTheFirstRenameLosesNothing) {
   std::string before = Lines({"@ECHO OFF"});
   WriteFileBytes(kAutoexec, before);
