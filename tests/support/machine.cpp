@@ -83,6 +83,34 @@ RunResult RunProgram(const std::string& exePath, const std::string& arguments, R
   return result;
 }
 
+namespace {
+const char kCopyMark[] = "-as-";
+std::string OwnPath() {
+  char path[MAX_PATH];
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  return path;
+}
+}  // namespace
+
+RunResult RunOwnCopyAs(Os os, const std::string& gtestFilter) {
+  std::string own = OwnPath();
+  std::string name = FileNameOf(own);
+  std::string copyName = name.substr(0, name.rfind('.')) + kCopyMark + (os == Os::Windows95 ? "win95" : "nt40") + ".exe";
+  std::string copy = FolderOf(own) + copyName;
+  RunResult result;
+  if (!CopyFileA(own.c_str(), copy.c_str(), FALSE)) {
+    ADD_FAILURE() << "could not copy " << own << " to " << copy;
+    return result;
+  }
+  SetProgramOs(copyName, os);
+  Robot nobody;
+  result = RunProgram(copy, "--gtest_filter=" + gtestFilter, nobody);
+  DeleteFileA(copy.c_str());
+  return result;
+}
+
+bool IsOwnCopy() { return FileNameOf(OwnPath()).find(kCopyMark) != std::string::npos; }
+
 TestMachine TestMachine::Prepared(Os os) {
   ClearProductRecords();
   SetProgramOs("vzset.exe", os);

@@ -44,6 +44,13 @@ RunResult RunProgram(const std::string& exePath, const std::string& arguments, R
 // Starts a program without waiting for it (a product program a case needs running).
 HANDLE StartProgram(const std::string& exePath, const std::string& arguments, DWORD* pid = nullptr);
 
+// Runs the cases matching a GoogleTest filter in a copy of the running test
+// program that Wine runs as the given Windows version (each program's
+// version is set by its file name); the exit code is 0 when they all passed.
+RunResult RunOwnCopyAs(Os os, const std::string& gtestFilter);
+// True in such a copy.
+bool IsOwnCopy();
+
 class TestMachine {
  public:
   // The shared run machine, with the product's records and files cleared, and

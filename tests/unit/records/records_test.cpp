@@ -16,13 +16,6 @@ namespace {
 const char kProduct[] = "SOFTWARE\\Orvanto\\Velzor";
 const char kVersionKey50[] = "SOFTWARE\\Orvanto\\Velzor\\5.0";
 
-std::string ExeName() {
-  char path[MAX_PATH];
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string name = path;
-  return name.substr(name.find_last_of('\\') + 1);
-}
-
 class Records : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -158,16 +151,10 @@ TEST_F(Records, OtherSystemSeenFromWindows95) {
 }
 
 TEST(RecordsWindows95, TheCasesRunAsWindows95) {
-  if (ExeName() != "unit_records.exe") GTEST_SKIP() << "this is the copy";
-  std::string bin = bench::TestMachine::BinFolder();
-  std::string copy = bin + "unit_records95.exe";
-  ASSERT_TRUE(CopyFileA((bin + "unit_records.exe").c_str(), copy.c_str(), FALSE));
-  bench::SetProgramOs("unit_records95.exe", bench::Os::Windows95);
-  bench::Robot nobody;
-  auto run = bench::RunProgram(copy, "--gtest_filter=Records.OtherSystemSeenFromWindows95:Records.RestartFlags*", nobody);
+  if (bench::IsOwnCopy()) GTEST_SKIP() << "this is the copy";
+  auto run = bench::RunOwnCopyAs(bench::Os::Windows95, "Records.OtherSystemSeenFromWindows95:Records.RestartFlags*");
   EXPECT_TRUE(run.started);
   EXPECT_EQ(run.exitCode, 0u) << "a case failed when run as Windows 95";
-  DeleteFileA(copy.c_str());
 }
 
 }  // namespace

@@ -227,16 +227,10 @@ TEST_F(RegistryLib, EveryRootTheHelperNames) {
 // where the registry's own calls behave differently (RegSetValueEx ignores
 // the size given, RegDeleteKey deletes subkeys).
 TEST(RegistryLibWindows95, SameResultsWhenTheProgramRunsAsWindows95) {
-  if (ExeName() != "unit_registry.exe") GTEST_SKIP() << "this is the copy";
-  std::string bin = bench::TestMachine::BinFolder();
-  std::string copy = bin + "unit_registry95.exe";
-  ASSERT_TRUE(CopyFileA((bin + "unit_registry.exe").c_str(), copy.c_str(), FALSE));
-  bench::SetProgramOs("unit_registry95.exe", bench::Os::Windows95);
-  bench::Robot nobody;
-  auto run = bench::RunProgram(copy, "--gtest_filter=RegistryLib.*", nobody);
+  if (bench::IsOwnCopy()) GTEST_SKIP() << "this is the copy";
+  auto run = bench::RunOwnCopyAs(bench::Os::Windows95, "RegistryLib.*");
   EXPECT_TRUE(run.started);
   EXPECT_EQ(run.exitCode, 0u) << "a case failed when run as Windows 95";
-  DeleteFileA(copy.c_str());
 }
 
 }  // namespace
