@@ -52,6 +52,35 @@ function(vz_media)
   endif()
 endfunction()
 
+# A signature index (VZ.INX) and/or the memory scan library's pattern header,
+# built from a signature list by tools/vzinx/build_vzinx.py; `target` builds them.
+#   vz_signature_index(target LIST list [INDEX file] [MEMORY_HEADER file])
+function(vz_signature_index target)
+  cmake_parse_arguments(S "" "LIST;INDEX;MEMORY_HEADER" "" ${ARGN})
+  find_program(VZ_PYTHON3 NAMES python3 REQUIRED)
+  set(tool ${CMAKE_SOURCE_DIR}/tools/vzinx/build_vzinx.py)
+  set(outputs)
+  set(options)
+  if(S_INDEX)
+    list(APPEND outputs ${S_INDEX})
+    list(APPEND options --index ${S_INDEX})
+  endif()
+  if(S_MEMORY_HEADER)
+    list(APPEND outputs ${S_MEMORY_HEADER})
+    list(APPEND options --memory-header ${S_MEMORY_HEADER})
+  endif()
+  foreach(out IN LISTS outputs)
+    get_filename_component(dir ${out} DIRECTORY)
+    file(MAKE_DIRECTORY ${dir})
+  endforeach()
+  add_custom_command(OUTPUT ${outputs}
+    COMMAND ${VZ_PYTHON3} ${tool} ${S_LIST} ${options}
+    DEPENDS ${tool} ${S_LIST}
+    COMMENT "Building ${outputs} from ${S_LIST}"
+    VERBATIM)
+  add_custom_target(${target} ALL DEPENDS ${outputs})
+endfunction()
+
 function(vz_finish_media)
   get_property(items GLOBAL PROPERTY VZ_MEDIA_ITEMS)
   get_property(deps GLOBAL PROPERTY VZ_MEDIA_DEPENDS)
