@@ -19,13 +19,16 @@ namespace {
 
 constexpr char kCaption[] = "Velzor Uninstall";
 constexpr const char* kProductWindows[] = {"VZTileWindow", "Velzor ToolBar", "VZ Scheduler"};
+constexpr char kProtectionClass[] = "VelzorOnLineProtection";  // NEXOLT.EXE's hidden window
 constexpr int kCloseWaitMs = 5000;
 constexpr std::size_t kListCapacity = 1500;
 
-// Asks the product's programs to close and waits a little for them to go.
+// Asks the product's programs, the on-line protection among them, to close
+// and waits a little for each to go.
 void CloseProductPrograms() {
-  for (const char* title : kProductWindows) {
-    HWND window = FindWindowA(nullptr, title);
+  HWND windows[4] = {FindWindowA(kProtectionClass, nullptr)};
+  for (int i = 0; i < 3; ++i) windows[i + 1] = FindWindowA(nullptr, kProductWindows[i]);
+  for (HWND window : windows) {
     if (!window) continue;
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
