@@ -61,6 +61,17 @@ bool StartBeside(const char* name, const char* arguments, int show) {
   return true;
 }
 
+bool RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = name;
+  return RegisterClassA(&wc) != 0;
+}
+
 int RunMessageLoop(HWND dialogWindow) {
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

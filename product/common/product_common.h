@@ -31,6 +31,10 @@ bool HasExtensionIn(const char* name, const char* list);
 // and the show command; the new process runs on its own. True when started.
 bool StartBeside(const char* name, const char* arguments, int show);
 
+// Registers a window class of the program: the arrow cursor, the standard
+// application icon and the colour of dialogs. False when it could not.
+bool RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure);
+
 // Runs the thread's message loop until WM_QUIT; returns its exit code.
 int RunMessageLoop(HWND dialogWindow = nullptr);
 

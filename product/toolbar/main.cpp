@@ -63,13 +63,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     SetForegroundWindow(running);
     return 0;
   }
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kWindowClass;
-  if (!RegisterClassA(&wc)) return 1;
+  if (!vzp::RegisterWindowClass(instance, kWindowClass, WindowProc)) return 1;
   constexpr int count = sizeof kButtons / sizeof kButtons[0];
   RECT frame{0, 0, 4 + count * (kButtonWidth + 4), kButtonHeight + 8};
   DWORD style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;

@@ -55,11 +55,7 @@ LRESULT CALLBACK ResidentProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 
 int RunResident(HINSTANCE instance) {
   if (FindWindowA(kResidentClass, kResidentTitle)) return 0;  // already resident
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = ResidentProc;
-  wc.hInstance = instance;
-  wc.lpszClassName = kResidentClass;
-  if (!RegisterClassA(&wc)) return 1;
+  if (!vzp::RegisterWindowClass(instance, kResidentClass, ResidentProc)) return 1;
   // A top-level window that is never shown: it is how the scheduler is found and closed.
   HWND window = CreateWindowA(kResidentClass, kResidentTitle, WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, instance,
                               nullptr);
