@@ -15,7 +15,6 @@ namespace vz {
 namespace {
 constexpr char kHandedVersionValue[] = "TempCurrentVersion";
 constexpr int kHandedVersionCapacity = 8;  // the version handed over holds at most 7 characters
-constexpr char kSetupProgram[] = "setup.exe";
 }  // namespace
 
 void ResumeAfterRestart() {
@@ -27,7 +26,7 @@ void ResumeAfterRestart() {
   char path[kPathCapacity] = "";
   if (!GetRegValue(HKEY_LOCAL_MACHINE, versionKey, kSetupDriveValue, path, sizeof path) || path[0] == '\0') return;
   EnsureTrailingBackslash(path);
-  if (!AppendText(path, kSetupProgram)) return;  // a cut path names another file
+  if (!AppendText(path, kSetupProgramName)) return;  // a cut path names another file
   UpperText(path);
 
   while (!PathExists(path))
