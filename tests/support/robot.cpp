@@ -404,7 +404,11 @@ WindowSeen Robot::Look(HWND hwnd) {
   seen.owner = owner ? "\"" + WindowText(owner) + "\"" : "none";
   EnumChildWindows(hwnd, CollectChild, reinterpret_cast<LPARAM>(&seen));
   HWND textControl = GetDlgItem(hwnd, kMessageBoxTextId);
-  seen.messageBox = seen.className == "#32770" && textControl != nullptr;
+  // A message box has its text (id 0xFFFF) and at least one standard button;
+  // a dialog's own unnumbered statics also have the id 0xFFFF (-1).
+  bool hasButton = false;
+  for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO}) hasButton = hasButton || GetDlgItem(hwnd, id);
+  seen.messageBox = seen.className == "#32770" && textControl != nullptr && hasButton;
   if (seen.messageBox) {
     seen.text = WindowText(textControl);
     seen.icon = "none";
@@ -421,6 +425,18 @@ void Robot::Loop() {
   while (!stop_) {
     EnumState state;
     EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&state));
+    // Windows that are up together are taken in the order of the script: a
+    // dialog before the message box it opened at once (which lies above it).
+    std::string nextCaption;
+    {
+      std::lock_guard lock(mutex_);
+      if (next_ < steps_.size()) nextCaption = steps_[next_].spec_.Caption();
+    }
+    std::stable_partition(state.windows.begin(), state.windows.end(), [&](HWND hwnd) {
+      char caption[256] = "";
+      GetWindowTextA(hwnd, caption, sizeof caption);  // no message to the window
+      return !nextCaption.empty() && nextCaption == caption;
+    });
     for (HWND hwnd : state.windows) {
       if (!IsWindowVisible(hwnd)) continue;
       DWORD pid = 0;

@@ -81,6 +81,7 @@ MIN_POLY_ANCHOR = 3             # static bytes in a row in the first part
 MAX_SECTION = 95                # sections are numbered from 0; PE allows 96
 MEMORY_MIN, MEMORY_MAX = 8, 256
 MEMORY_KEY = 0xA7               # memory patterns are kept XOR this byte
+MAX_ERRORS_SHOWN = 20
 
 NAME_RE = re.compile(r"^Vz(M?)(\d+)\.(.+)$")
 
@@ -336,7 +337,10 @@ def read_list(path):
     if len(file_sigs) > MAX_RECORDS:
         errors.append("%s: more than %d file signatures" % (path, MAX_RECORDS))
     if errors:
-        raise ListError("\n".join(errors))
+        shown = errors[:MAX_ERRORS_SHOWN]
+        if len(errors) > len(shown):
+            shown.append("%s: %d more faults" % (path, len(errors) - len(shown)))
+        raise ListError("\n".join(shown))
     return sigs
 
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "machine.h"
+#include "virus_samples.h"
 #include "services/sigscan.h"
 
 using namespace bench;
@@ -39,27 +40,7 @@ std::string Folder() {
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
   // One folder per test process: ctest runs several at once.
-  std::string folder = std::string(temp) + "vz_sigscan\\" + std::to_string(GetCurrentProcessId()) + "\\";
-  MakeFolders(folder);
-  return folder;
-}
-
-// Bytes that hold no marker: a fixed pseudo-random sequence of lower-case
-// letters' neighbours, never upper-case letters or '-', which every marker has.
-std::string Filler(std::size_t size, std::uint32_t seed = 1) {
-  std::string out(size, '\0');
-  std::uint32_t x = seed * 2654435761u + 12345;
-  for (auto& c : out) {
-    x = x * 1103515245u + 12345;
-    c = static_cast<char>(0x80 + ((x >> 16) % 0x7F));
-  }
-  return out;
-}
-
-std::string Place(std::string data, std::size_t at, const std::string& marker) {
-  if (data.size() < at + marker.size()) data.resize(at + marker.size(), '\x81');
-  data.replace(at, marker.size(), marker);
-  return data;
+  return std::string(temp) + "vz_sigscan\\" + std::to_string(GetCurrentProcessId()) + "\\";
 }
 
 void RunKind(HANDLE file, Kind kind, Index* index) {
@@ -78,14 +59,12 @@ HANDLE OpenForScan(const std::string& path) {
 
 // Writes the bytes to a file, opens it as the helper does and runs one kind.
 Index ScanBytes(const std::string& bytes, Kind kind) {
-  std::string path = Folder() + "sample.bin";
-  WriteFileBytes(path, bytes);
-  HANDLE file = OpenForScan(path);
+  PlantedFile sample(Folder() + "sample.bin", bytes);
+  HANDLE file = OpenForScan(sample.path());
   Index index{123, 456};
   EXPECT_NE(file, INVALID_HANDLE_VALUE);
   RunKind(file, kind, &index);
   CloseHandle(file);
-  DeleteFileA(path.c_str());
   return index;
 }
 
@@ -236,49 +215,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- PE files --------------------------------------------------------------------
 
-// A small PE32+ image: headers in the first 0x400 bytes, then `sections`
-// sections of 0x400 raw bytes each (file offsets 0x400, 0x800, ...; RVAs
-// 0x1000, 0x2000, ...), entry point RVA 0x1010 (file offset 0x410).
-constexpr std::uint32_t kPeAt = 0x80;
-constexpr std::uint32_t kOptionalSize = 0xF0;
-constexpr std::uint32_t kTableAt = kPeAt + 24 + kOptionalSize;
+constexpr std::uint32_t kPeAt = kSamplePeHeaderAt;
+constexpr std::uint32_t kTableAt = kSamplePeTableAt;
 
-void Put16(std::string& d, std::size_t at, std::uint16_t v) {
-  d[at] = static_cast<char>(v & 0xFF);
-  d[at + 1] = static_cast<char>(v >> 8);
-}
-void Put32(std::string& d, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) d[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
-std::string Pe(int sections = 3, std::uint32_t entryRva = 0x1010) {
-  std::string d = Filler(0x400 + 0x400 * sections, 7);
-  std::fill(d.begin(), d.begin() + 0x400, '\0');
-  d[0] = 'M';
-  d[1] = 'Z';
-  Put32(d, 0x3C, kPeAt);
-  d.replace(kPeAt, 4, std::string("PE\0\0", 4));
-  Put16(d, kPeAt + 4, 0x8664);
-  Put16(d, kPeAt + 6, static_cast<std::uint16_t>(sections));
-  Put16(d, kPeAt + 20, kOptionalSize);
-  Put16(d, kPeAt + 22, 0x22);
-  std::size_t opt = kPeAt + 24;
-  Put16(d, opt, 0x20B);
-  Put32(d, opt + 16, entryRva);
-  Put32(d, opt + 32, 0x1000);
-  Put32(d, opt + 36, 0x200);
-  Put32(d, opt + 56, 0x1000 * (sections + 1));
-  Put32(d, opt + 60, 0x400);
-  for (int i = 0; i < sections; ++i) {
-    std::size_t s = kTableAt + 40 * i;
-    d.replace(s, 8, std::string(".sect\0\0\0", 8));
-    Put32(d, s + 8, 0x400);
-    Put32(d, s + 12, 0x1000 * (i + 1));
-    Put32(d, s + 16, 0x400);
-    Put32(d, s + 20, 0x400 * (i + 1));
-  }
-  return d;
-}
+// The sample PE image (virus_samples.h): entry point at file offset 0x410,
+// sections at 0x400, 0x800 and 0xC00.
+std::string Pe(int sections = 3, std::uint32_t entryRva = 0x1010) { return SamplePe(sections, entryRva); }
 
 std::string PeWith(std::size_t at, const char* marker, std::function<void(std::string&)> lie = {}) {
   std::string d = Place(Pe(), at, marker);
@@ -348,13 +290,9 @@ std::string EveryKind() {
 }
 
 TEST_F(SigScan, KindsGiveTheSameAnswersInAnyOrderAndLeaveThePositionAlone) {
-  std::string path = Folder() + "every_kind.exe";
   std::string bytes = EveryKind();
-  WriteFileBytes(path, bytes);
-  struct Remove {
-    std::string path;
-    ~Remove() { DeleteFileA(path.c_str()); }
-  } remove{path};
+  PlantedFile sample(Folder() + "every_kind.exe", bytes);
+  const std::string& path = sample.path();
   const std::vector<std::vector<Kind>> orders = {
       {Kind::Top, Kind::Bottom, Kind::Pe, Kind::Poly},  // start below 2000
       {Kind::Bottom, Kind::Top, Kind::Pe, Kind::Poly},  // start 2000 or more
@@ -443,12 +381,8 @@ TEST_P(IndexLoading, ADamagedIndexIsRefusedWhole) {
   std::string bytes = IndexBytes();
   ASSERT_FALSE(bytes.empty());
   GetParam().damage(bytes);
-  std::string path = Folder() + "damaged.inx";
-  WriteFileBytes(path, bytes);
-  struct Remove {
-    std::string path;
-    ~Remove() { DeleteFileA(path.c_str()); }
-  } remove{path};
+  PlantedFile damaged(Folder() + "damaged.inx", bytes);
+  const std::string& path = damaged.path();
   // A good index first, so that a refused one must also drop it.
   ASSERT_EQ(InitScan(IndexPath().c_str()), 1);
   EXPECT_EQ(InitScan(path.c_str()), 0);
