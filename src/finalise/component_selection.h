@@ -5,6 +5,9 @@
 
 namespace vz {
 
+// The product Type code that offers the Emergency diskette besides the Rescue diskette.
+constexpr int kTypeWithEmergencyDiskette = 3;
+
 void RunComponentSelection();
 void StartSchedulerAndWait();
 
