@@ -36,10 +36,11 @@ INSTANTIATE_TEST_SUITE_P(
         // An empty command line leaves the outer setup alone.
         DispatchCase{"", ""},
         // Any other command line hides it, runs what it names, shows it again.
+        // (/runonce without a recorded setup folder starts nothing.)
         DispatchCase{"/unknown", "hidden shown foreground"},
         DispatchCase{"/RunOnce", "hidden shown foreground"},
-        DispatchCase{"/ENDSETUP*C:\\*C:\\windows", "hidden shown foreground"},
-        DispatchCase{"/EndSetup*C:\\*C:\\windows", "hidden shown foreground"},
+        DispatchCase{"/endsetu", "hidden shown foreground"},
+        DispatchCase{"/initsetu*C:\\*C:\\windows", "hidden shown foreground"},
         DispatchCase{"/x", "hidden shown foreground"}),
     [](const auto& info) {
       std::string name;
