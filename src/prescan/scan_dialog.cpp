@@ -9,7 +9,6 @@
 #include "core/outer_setup.h"
 #include "core/records.h"
 #include "core/setup_context.h"
-#include "core/text.h"
 #include "prescan/system_scan.h"
 #include "resources/resource.h"
 #include "services/misc.h"
@@ -26,7 +25,6 @@ constexpr WPARAM kStageBootRecord = 2;
 constexpr WPARAM kStageSystemFiles = 3;
 constexpr DWORD kBootRecordStageMs = 1500;
 constexpr char kVirusFoundValue[] = "VirusFoundDuringInstall";
-constexpr char kIndexFileName[] = "VZ.INX";
 
 // The memory scan library's entry: 0 when setup may go on.
 using MemoryScanFunction = short (*)(int);
@@ -95,11 +93,8 @@ void ScanBootRecordStage(HWND dialog) {
 void ScanSystemFilesStage(HWND dialog) {
   ShowWindow(GetDlgItem(dialog, IDC_CURRENT_FILE), SW_SHOW);
   SetStageIcons(dialog, g_stageIcons.done, g_stageIcons.done, g_stageIcons.running);
-  char indexPath[kPathCapacity] = "";
-  GetModuleDirectory(indexPath, static_cast<int>(kPathCapacity));
-  indexPath[kPathCapacity - 1] = '\0';
-  // A cut path would name another file: then there is no index to load.
-  if (AppendText(indexPath, kIndexFileName) && InitScan(indexPath) == 1) {
+  char indexPath[kPathCapacity];
+  if (IndexPath(indexPath) && InitScan(indexPath) == 1) {
     if (ScanSystemFiles() == 1)
       AddRegistryValue(HKEY_CURRENT_USER, kUserProductKey, kVirusFoundValue, "1");
     else

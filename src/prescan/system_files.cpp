@@ -26,6 +26,15 @@ constexpr const char* kScannedSubfolders[] = {"", "SYSTEM\\", "COMMAND\\"};
 
 }  // namespace
 
+ScanKinds ScanKindsFor(short fileType, int32_t start) {
+  static constexpr short kExecutableOrder[] = {kScanBottom, kScanPe, kScanPolymorphic};
+  static constexpr short kEarlyStartOrder[] = {kScanTop, kScanBottom, kScanPe, kScanPolymorphic};
+  static constexpr short kLateStartOrder[] = {kScanBottom, kScanTop, kScanPe, kScanPolymorphic};
+  if (fileType == 1 || fileType == 2) return {kExecutableOrder, std::size(kExecutableOrder)};
+  if (start >= kLateStart) return {kLateStartOrder, std::size(kLateStartOrder)};
+  return {kEarlyStartOrder, std::size(kEarlyStartOrder)};
+}
+
 int HasExecutableExtension(const char* name) {
   std::size_t length = std::strlen(name);
   std::size_t lowest = length > 4 ? length - 4 : 0;
@@ -77,20 +86,9 @@ int ScanFile(const char* path) {
   if (g_scanDialog) SetDlgItemTextA(g_scanDialog, IDC_CURRENT_FILE, shown);
 
   short type = CheckFileType(file);
-  int32_t start = GetVirExeStart(file, type);
-  static constexpr short kExecutableOrder[] = {kScanBottom, kScanPe, kScanPolymorphic};
-  static constexpr short kEarlyStartOrder[] = {kScanTop, kScanBottom, kScanPe, kScanPolymorphic};
-  static constexpr short kLateStartOrder[] = {kScanBottom, kScanTop, kScanPe, kScanPolymorphic};
-  const short* order = kEarlyStartOrder;
-  std::size_t kinds = std::size(kEarlyStartOrder);
-  if (type == 1 || type == 2) {
-    order = kExecutableOrder;
-    kinds = std::size(kExecutableOrder);
-  } else if (start >= kLateStart) {
-    order = kLateStartOrder;
-  }
-  for (std::size_t i = 0; i < kinds; ++i)
-    if (RunSignatureScan(file, order[i], shown)) return 1;  // the file was closed there
+  ScanKinds order = ScanKindsFor(type, GetVirExeStart(file, type));
+  for (std::size_t i = 0; i < order.count; ++i)
+    if (RunSignatureScan(file, order.kinds[i], shown)) return 1;  // the file was closed there
   CloseHandle(file);
   return 0;
 }

@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 
+#include "core/setup_context.h"
 #include "prescan/scan_state.h"
 
 namespace vz {
@@ -48,6 +50,19 @@ void ReportVirus(short virusId, short kind, const char* path, short recordNumber
 int ReadSignatureName(short recordNumber, char (&name)[kVirusNameCapacity]);
 
 // --- Parts of the above, kept apart so they can be tested directly -----------
+
+// The scan kinds a file gets, in the order they run: executables (file type
+// 1 or 2) never get the top scan; other files whose start is 2000 or later
+// get the bottom scan before the top scan.
+struct ScanKinds {
+  const short* kinds;
+  std::size_t count;
+};
+ScanKinds ScanKindsFor(short fileType, int32_t start);
+
+// The signature index beside the running program: its folder + "VZ.INX".
+// False when that does not fit a path buffer.
+bool IndexPath(char (&path)[kPathCapacity]);
 
 // The name the helper's own tables give a finding, or nullptr when the
 // signature index names it (top scan findings, and ids without a table entry).

@@ -84,11 +84,16 @@ int ReadSignatureNameFrom(const char* indexPath, short recordNumber, char (&name
   return length > 0 ? 1 : 0;  // an empty field names nothing
 }
 
-int ReadSignatureName(short recordNumber, char (&name)[kVirusNameCapacity]) {
-  char path[kPathCapacity] = "";
+bool IndexPath(char (&path)[kPathCapacity]) {
+  path[0] = '\0';
   GetModuleDirectory(path, static_cast<int>(kPathCapacity));
   path[kPathCapacity - 1] = '\0';
-  if (!AppendText(path, kIndexFileName)) return 0;  // a cut path would name another file
+  return AppendText(path, kIndexFileName);  // a cut path would name another file
+}
+
+int ReadSignatureName(short recordNumber, char (&name)[kVirusNameCapacity]) {
+  char path[kPathCapacity];
+  if (!IndexPath(path)) return 0;
   return ReadSignatureNameFrom(path, recordNumber, name);
 }
 

@@ -62,24 +62,8 @@ std::string IdentifyIcon(HWND iconControl) {
   GetClientRect(iconControl, &rc);
   int w = GetSystemMetrics(SM_CXICON), h = GetSystemMetrics(SM_CYICON);
   if (rc.right < w || rc.bottom < h) return "unknown";
-
-  // Read from the screen: another process's window surface is not ours to read.
   RECT onScreen;
   GetWindowRect(iconControl, &onScreen);
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP captured = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, captured);
-  BitBlt(mem, 0, 0, w, h, screen, onScreen.left, onScreen.top, SRCCOPY);
-  GdiFlush();
-  std::vector<DWORD> shot(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + w * h);
 
   struct Candidate { const char* name; LPCSTR id; };
   const Candidate candidates[] = {{"information", IDI_ASTERISK}, {"exclamation", IDI_EXCLAMATION},
@@ -87,29 +71,9 @@ std::string IdentifyIcon(HWND iconControl) {
   std::string best = "unknown";
   double bestScore = 0.0;
   for (const auto& c : candidates) {
-    HICON icon = LoadIconA(nullptr, c.id);
-    std::vector<DWORD> onBlack(w * h), onWhite(w * h);
-    for (int pass = 0; pass < 2; ++pass) {
-      RECT all{0, 0, w, h};
-      FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(pass ? WHITE_BRUSH : BLACK_BRUSH)));
-      DrawIconEx(mem, 0, 0, icon, w, h, 0, nullptr, DI_NORMAL);
-      GdiFlush();
-      std::copy(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + w * h,
-                pass ? onWhite.begin() : onBlack.begin());
-    }
-    int opaque = 0, same = 0;
-    for (int i = 0; i < w * h; ++i) {
-      if ((onBlack[i] & 0xFFFFFF) != (onWhite[i] & 0xFFFFFF)) continue;  // transparent here
-      ++opaque;
-      if ((onBlack[i] & 0xFFFFFF) == (shot[i] & 0xFFFFFF)) ++same;
-    }
-    double score = opaque ? static_cast<double>(same) / opaque : 0.0;
+    double score = IconLikeness(LoadIconA(nullptr, c.id), {onScreen.left, onScreen.top}, w, h);
     if (score > bestScore) { bestScore = score; best = c.name; }
   }
-  SelectObject(mem, old);
-  DeleteObject(captured);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
   if (bestScore >= 0.9) return best;
   return "unknown (closest: " + best + ", " + std::to_string(static_cast<int>(bestScore * 100)) + "% alike)";
 }
@@ -153,6 +117,47 @@ const char* ButtonName(int id) {
 }
 
 }  // namespace
+
+double IconLikeness(HICON icon, POINT onScreen, int size, int rows) {
+  // Read from the screen: another process's window surface is not ours to read.
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = size;
+  bi.bmiHeader.biHeight = -size;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bitmap);
+  auto* pixels = static_cast<DWORD*>(bits);
+  const int count = size * std::min(rows, size);
+  BitBlt(mem, 0, 0, size, size, screen, onScreen.x, onScreen.y, SRCCOPY);
+  GdiFlush();
+  std::vector<DWORD> shot(pixels, pixels + count);
+  // The icon drawn on black and on white: where both agree it is opaque.
+  std::vector<DWORD> drawn[2];
+  for (int pass = 0; pass < 2; ++pass) {
+    RECT all{0, 0, size, size};
+    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(pass ? WHITE_BRUSH : BLACK_BRUSH)));
+    DrawIconEx(mem, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    drawn[pass].assign(pixels, pixels + count);
+  }
+  SelectObject(mem, old);
+  DeleteObject(bitmap);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  int opaque = 0, same = 0;
+  for (int i = 0; i < count; ++i) {
+    DWORD onBlack = drawn[0][i] & 0xFFFFFF;
+    if (onBlack != (drawn[1][i] & 0xFFFFFF)) continue;  // transparent here
+    ++opaque;
+    if (onBlack == (shot[i] & 0xFFFFFF)) ++same;
+  }
+  return opaque ? static_cast<double>(same) / opaque : 0.0;
+}
 
 const ControlSeen* WindowSeen::Control(int id) const {
   for (const auto& c : controls)

@@ -160,6 +160,11 @@ class Robot {
   bool finished_ = false;
 };
 
+// How alike the screen is, at onScreen (top left), to the icon drawn at
+// size x size: the share of the icon's opaque pixels in its first `rows`
+// rows that the screen shows in the same colour, 0 to 1.
+double IconLikeness(HICON icon, POINT onScreen, int size, int rows);
+
 // Waits until the window is gone (destroyed or hidden); false on time-out.
 bool WaitGone(HWND hwnd, int milliseconds);
 

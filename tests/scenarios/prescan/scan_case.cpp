@@ -135,31 +135,6 @@ StageWatcher::~StageWatcher() {
 
 std::string StageWatcher::Read(HWND dialog) const {
   static const char* const kNames[] = {"running", "done", "waiting"};
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = kIconSize;
-  bi.bmiHeader.biHeight = -kIconSize;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bitmap);
-  auto* pixels = static_cast<DWORD*>(bits);
-  const int count = kIconSize * kVisibleRows;
-
-  // Each candidate drawn on black and on white: where both agree it is opaque.
-  std::vector<DWORD> drawn[3][2];
-  for (int c = 0; c < 3; ++c) {
-    for (int pass = 0; pass < 2; ++pass) {
-      RECT all{0, 0, kIconSize, kIconSize};
-      FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(pass ? WHITE_BRUSH : BLACK_BRUSH)));
-      DrawIconEx(mem, 0, 0, icons_[c], kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
-      GdiFlush();
-      drawn[c][pass].assign(pixels, pixels + count);
-    }
-  }
   std::string state;
   for (int id : kStageControls) {
     HWND control = GetDlgItem(dialog, id);
@@ -168,26 +143,11 @@ std::string StageWatcher::Read(HWND dialog) const {
     if (!control || !IsWindowVisible(control)) {
       name = "hidden";
     } else if (GetWindowRect(control, &rect)) {
-      BitBlt(mem, 0, 0, kIconSize, kIconSize, screen, rect.left, rect.top, SRCCOPY);
-      GdiFlush();
-      std::vector<DWORD> shot(pixels, pixels + count);
-      for (int c = 0; c < 3; ++c) {
-        int opaque = 0, same = 0;
-        for (int i = 0; i < count; ++i) {
-          DWORD onBlack = drawn[c][0][i] & 0xFFFFFF;
-          if (onBlack != (drawn[c][1][i] & 0xFFFFFF)) continue;
-          ++opaque;
-          if (onBlack == (shot[i] & 0xFFFFFF)) ++same;
-        }
-        if (opaque > 0 && same * 10 >= opaque * 9) name = kNames[c];
-      }
+      for (int c = 0; c < 3; ++c)
+        if (IconLikeness(icons_[c], {rect.left, rect.top}, kIconSize, kVisibleRows) >= 0.9) name = kNames[c];
     }
     state += (state.empty() ? "" : " ") + name;
   }
-  SelectObject(mem, old);
-  DeleteObject(bitmap);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
   return state;
 }
 
