@@ -13,14 +13,24 @@ constexpr int kMessageBoxTextId = 0xFFFF;
 // Wine gives the message box icon the id 0x440; Windows gives it 20.
 constexpr int kMessageBoxIconIds[] = {0x440, 20};
 
-std::string WindowText(HWND hwnd) {
+// A window's text, asked of the window with WM_GETTEXT and a time-out (an
+// edit field keeps what was typed to itself). When the window's thread does
+// not answer in time, busy with long work, the text the system keeps for the
+// window is taken instead, and *ask turns false so that the windows of that
+// thread are not asked again in the same look.
+std::string WindowText(HWND hwnd, bool* ask = nullptr) {
   char buffer[4096];
-  // WM_GETTEXT with a time-out: the window belongs to another process.
   DWORD_PTR len = 0;
-  if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
-                           SMTO_ABORTIFHUNG, 2000, &len))
-    return {};
-  buffer[std::min<size_t>(len, sizeof buffer - 1)] = '\0';
+  if ((!ask || *ask) && SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                                            SMTO_ABORTIFHUNG, 2000, &len)) {
+    buffer[std::min<size_t>(len, sizeof buffer - 1)] = '\0';
+    return buffer;
+  }
+  if (ask) *ask = false;
+  WCHAR wide[4096];
+  int n = InternalGetWindowText(hwnd, wide, 4096);
+  int bytes = WideCharToMultiByte(CP_ACP, 0, wide, n, buffer, sizeof buffer - 1, nullptr, nullptr);
+  buffer[bytes > 0 ? bytes : 0] = '\0';
   return buffer;
 }
 
@@ -78,13 +88,19 @@ std::string IdentifyIcon(HWND iconControl) {
   return "unknown (closest: " + best + ", " + std::to_string(static_cast<int>(bestScore * 100)) + "% alike)";
 }
 
+struct LookState {
+  WindowSeen* seen;
+  bool ask;  // the window's thread answers messages
+};
+
 BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
-  auto* seen = reinterpret_cast<WindowSeen*>(param);
+  auto* look = reinterpret_cast<LookState*>(param);
+  WindowSeen* seen = look->seen;
   if (GetParent(child) != seen->hwnd) return TRUE;  // direct children only
   ControlSeen c;
   c.id = GetDlgCtrlID(child);
   c.className = ClassOf(child);
-  c.text = WindowText(child);
+  c.text = WindowText(child, &look->ask);
   c.visible = IsWindowVisible(child) != FALSE;
   c.enabled = IsWindowEnabled(child) != FALSE;
   c.style = GetWindowLongA(child, GWL_STYLE);
@@ -401,13 +417,14 @@ WindowSeen Robot::Look(HWND hwnd) {
   WindowSeen seen;
   seen.hwnd = hwnd;
   GetWindowThreadProcessId(hwnd, &seen.pid);
-  seen.caption = WindowText(hwnd);
+  LookState look{&seen, true};
+  seen.caption = WindowText(hwnd, &look.ask);
   seen.className = ClassOf(hwnd);
   seen.style = GetWindowLongA(hwnd, GWL_STYLE);
   GetWindowRect(hwnd, &seen.rect);
   HWND owner = GetWindow(hwnd, GW_OWNER);
   seen.owner = owner ? "\"" + WindowText(owner) + "\"" : "none";
-  EnumChildWindows(hwnd, CollectChild, reinterpret_cast<LPARAM>(&seen));
+  EnumChildWindows(hwnd, CollectChild, reinterpret_cast<LPARAM>(&look));
   HWND textControl = GetDlgItem(hwnd, kMessageBoxTextId);
   // A message box has its text (id 0xFFFF) and at least one standard button;
   // a dialog's own unnumbered statics also have the id 0xFFFF (-1).
@@ -415,7 +432,7 @@ WindowSeen Robot::Look(HWND hwnd) {
   for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO}) hasButton = hasButton || GetDlgItem(hwnd, id);
   seen.messageBox = seen.className == "#32770" && textControl != nullptr && hasButton;
   if (seen.messageBox) {
-    seen.text = WindowText(textControl);
+    seen.text = WindowText(textControl, &look.ask);
     seen.icon = "none";
     for (int id : kMessageBoxIconIds)
       if (HWND icon = GetDlgItem(hwnd, id)) { seen.icon = IdentifyIcon(icon); break; }
