@@ -416,7 +416,8 @@ def memory_header(sigs, list_path):
     lines.append("")
     lines.append("inline constexpr MemorySignature kMemorySignatures[] = {")
     for k, s in enumerate(mem):
-        lines.append('    {%d, "%s", %d, kPattern%d},' % (s.virus_id, s.name, len(s.parts[0].elements), k))
+        name = s.name.replace("\\", "\\\\").replace('"', '\\"')
+        lines.append('    {%d, "%s", %d, kPattern%d},' % (s.virus_id, name, len(s.parts[0].elements), k))
     if not mem:
         lines.append("    {0, \"\", 0, nullptr},")
     lines.append("};")
