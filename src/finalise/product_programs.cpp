@@ -12,20 +12,24 @@ namespace vz {
 namespace {
 constexpr int kHidden = 0;
 constexpr int kShown = 5;
+
+// A file of the folder, when the folder is known and the whole path fits: a
+// bare name would be looked for elsewhere, and a cut path names another file.
+bool FileOfFolder(char (&path)[kPathCapacity], const char* folder, const char* name) {
+  return folder[0] != '\0' && CopyText(path, folder) && AppendText(path, name);
+}
 }  // namespace
 
 // The start-up checker rebuilds its check file; the step waits for it.
 void RebuildStartupChecker() {
   char program[kPathCapacity];
-  CopyText(program, g_setup.installFolder);
-  AppendText(program, "VZSTRUP.EXE");
+  if (!FileOfFolder(program, g_setup.installFolder, "VZSTRUP.EXE")) return;
   ExecFile(program, "/INIT /REBUILD", kHidden, 1, 1);
 }
 
 void DeleteCheckFile(const char* folder) {
   char path[kPathCapacity];
-  CopyText(path, folder);
-  AppendText(path, "VZCHK.INF");
+  if (!FileOfFolder(path, folder, "VZCHK.INF")) return;
   DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
   DeleteFileA(path);
@@ -34,8 +38,7 @@ void DeleteCheckFile(const char* folder) {
 // The switch rides on the program path; the scanner's own parameters are empty.
 void ScanAllDrives() {
   char program[kPathCapacity];
-  CopyText(program, g_setup.installFolder);
-  AppendText(program, "VZ32.EXE /AllDrives");
+  if (!FileOfFolder(program, g_setup.installFolder, "VZ32.EXE /AllDrives")) return;
   ExecFile(program, "", kShown, 1, 0);
 }
 

@@ -21,13 +21,14 @@ int RewriteUninstallRecord() {
   if (!GetRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, kUninstallString, previous, sizeof previous)) return 0;
   LowerText(previous);
 
+  // A command cut to its buffer would name another program: the entry then keeps the old one.
   char command[kPathCapacity];
-  CopyText(command, g_setup.installFolder);
-  AppendText(command, kNewUninstaller);
+  bool whole = CopyText(command, g_setup.installFolder) && AppendText(command, kNewUninstaller);
 
   AddRegistryValue(HKEY_LOCAL_MACHINE, kProductKey, "UninstPath", previous);
-  int result = SetRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, kUninstallString, command,
-                           static_cast<int>(sizeof command));
+  int result = whole ? SetRegValue(HKEY_LOCAL_MACHINE, kUninstallKey, kUninstallString, command,
+                                   static_cast<int>(sizeof command))
+                     : 0;
   WritePrivateProfileStringA(kInstallMapSection, "Uninstall", previous, kInstallMapFile);
   return result;
 }

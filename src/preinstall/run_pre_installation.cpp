@@ -25,6 +25,8 @@ namespace {
 constexpr std::size_t kLastVersionCapacity = 10;
 constexpr std::size_t kMessageCapacity = 512;
 constexpr char kUninstPrevVer[] = "UninstPrevVer";
+// The installation was abandoned before any answer (no message box returns it).
+constexpr int kAbandoned = -1;
 
 // The product is installed on the other system of this machine and not here.
 // Returns true when the phase ends there.
@@ -72,8 +74,8 @@ bool WarnAndScan() {
 }
 
 // The answer about the installed version: the one kept before a restart, the
-// uninstaller's request, or the user's. 0 when the installation is abandoned
-// before any question.
+// uninstaller's request, or the user's (0 when the question could not be
+// shown). kAbandoned when the installation is abandoned before any question.
 int DecideAboutInstalledVersion(const char* versionKey) {
   if (IsCalledFromUninstall() || IsCalledFromInstall()) {
     if (!IsCalledFromInstall()) return IDYES;
@@ -89,7 +91,7 @@ int DecideAboutInstalledVersion(const char* versionKey) {
                 "systems before\ninstalling Velzor.",
                 "Aborting Setup", MB_OK | MB_ICONINFORMATION);
     CloseOuterSetup();
-    return 0;
+    return kAbandoned;
   }
   int answer = static_cast<short>(MessageBoxA(
       GetActiveWindow(),
@@ -163,7 +165,7 @@ void RunPreInstallation(const char* commandLine) {
   if (!IsInstalledOnThisOS()) return;
 
   int answer = DecideAboutInstalledVersion(versionKey);
-  if (answer == 0) return;
+  if (answer == kAbandoned) return;
   // A source folder recorded for an earlier restart is not used again.
   DeleteRegistryValue(HKEY_LOCAL_MACHINE, versionKey, kSetupDriveValue);
 

@@ -1,6 +1,7 @@
 #include "machine.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <fstream>
@@ -18,6 +19,35 @@ std::string FolderOf(const std::string& path) {
 std::string FileNameOf(const std::string& path) {
   auto cut = path.find_last_of('\\');
   return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// A Start Menu folder of Program Manager groups, ending with "\"; empty when unknown.
+std::string ProgramsFolder(int csidl) {
+  char path[MAX_PATH] = "";
+  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) || !path[0]) return {};
+  return std::string(path) + "\\";
+}
+
+// Drops the lines naming the start-up checker; a file left empty goes.
+void RemoveStartupCheckerLine(const std::string& path) {
+  auto text = ReadFileBytes(path);
+  if (!text) return;
+  std::string kept, line;
+  bool dropped = false;
+  std::istringstream lines(*text);
+  while (std::getline(lines, line)) {
+    std::string lower = line;
+    for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    if (lower.find("vzstrup") == std::string::npos) kept += line + "\n";
+    else dropped = true;
+  }
+  if (!dropped) return;
+  if (kept.find_first_not_of("\r\n\x1a") == std::string::npos) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+  } else {
+    WriteFileBytes(path, kept);
+  }
 }
 
 }  // namespace
@@ -157,6 +187,11 @@ void TestMachine::ClearProductRecords() {
   DeleteFileA("C:\\VZ.INI");
   std::string win = WindowsFolder();
   for (const char* f : {"VZ32.INI", "WININIT.INI", "WININIT.TMP", "WININIT.VZ"}) DeleteFileA((win + f).c_str());
+  // The Program Manager group, and the start-up checker's line in AUTOEXEC.BAT with its backup.
+  for (std::string programs : {ProgramsFolder(CSIDL_PROGRAMS), ProgramsFolder(CSIDL_COMMON_PROGRAMS)})
+    if (!programs.empty()) RemoveTree(programs + "Velzor");
+  for (const char* f : {"C:\\AUTOEXEC.VZ", "C:\\AUTOEXEC.TMP"}) DeleteFileA(f);
+  RemoveStartupCheckerLine("C:\\AUTOEXEC.BAT");
 }
 
 // --- Registry ----------------------------------------------------------------------
