@@ -4,13 +4,11 @@
 // that a restart of Windows leaves it running (it ends every program with one).
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include "machine.h"
 #include "nexolt_protocol.h"
 #include "removal_machine.h"
 #include "robot.h"
+#include "session_guard.h"
 
 using namespace bench;
 using namespace removal;
@@ -49,52 +47,6 @@ void ExpectContinuationRecords() {
   for (const char* value : kStartupValues)
     EXPECT_FALSE(RegText(HKEY_LOCAL_MACHINE, kRunKey, value)) << value << " is still a start-up entry";
 }
-
-// A window that refuses the end of the session, as a program with unsaved
-// work does: Windows then does not restart, and the case sees that it was asked.
-class SessionGuard {
- public:
-  SessionGuard() {
-    thread_ = std::thread([this] { Run(); });
-    while (!ready_) Sleep(10);
-  }
-  ~SessionGuard() {
-    if (window_) PostMessageA(window_, WM_CLOSE, 0, 0);
-    thread_.join();
-  }
-  bool WaitAsked(int milliseconds) const {
-    for (int waited = 0; !asked_ && waited < milliseconds; waited += 50) Sleep(50);
-    return asked_;
-  }
-
- private:
-  static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<SessionGuard*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (msg == WM_QUERYENDSESSION && self) {
-      self->asked_ = true;
-      return FALSE;
-    }
-    if (msg == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcA(window, msg, wp, lp);
-  }
-  void Run() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = "SessionGuard";
-    RegisterClassA(&wc);
-    window_ = CreateWindowA("SessionGuard", "Session Guard", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                            nullptr);
-    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ready_ = true;
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-  }
-
-  std::thread thread_;
-  HWND window_ = nullptr;
-  std::atomic<bool> ready_{false};
-  std::atomic<bool> asked_{false};
-};
 
 // --- The on-line protection loaded ---------------------------------------------------
 
