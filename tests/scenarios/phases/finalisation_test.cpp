@@ -78,7 +78,7 @@ TEST_P(EachSystem, KeepsRewritesAndRecords) {
   SetRegText(HKEY_LOCAL_MACHINE, kVersionKey, "Company", "Orvanto Users Ltd");
   SetRegText(HKEY_LOCAL_MACHINE, kVersionKey, "Name", "Pat Example");
   WritePrivateProfileStringA("Path", OtherSystemKey(os).c_str(), kOtherWindows.c_str(), kInstallMap);
-  SetFileAttributesA(kInstallMap, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+  SetFileAttributesA(kInstallMap, FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);  // to end hidden alone
   WriteFileBytes(install + "VZCHK.INF", "a check file of an earlier installation");
   SetReadOnly(install + "VZCHK.INF");
   WriteFileBytes(TestMachine::WindowsFolder() + "WININIT.INI",
