@@ -16,6 +16,10 @@ using namespace removal;
 namespace {
 
 const char* const kStartupValues[] = {"Velzor On-Line Protection", "Velzor ToolBar", "Velzor Scheduler"};
+// The setup disk the continuation starts SETUP.EXE from: SETUP.EXE alone, so
+// that the setup started again shows its window and goes no further (without
+// its SETUP.INI it stops at its message) while the case looks at it.
+const std::string kSetupDisk = "C:\\SETUPDSK";
 
 // What the installation has recorded before the removal starts: the version
 // handed over, the answer kept for a restart, and the product's start-up entries.
@@ -26,6 +30,7 @@ void RecordInstallationSoFar() {
   SetRegText(HKEY_LOCAL_MACHINE, kVersionKey, "UninstPrevVer", "1");
   for (const char* value : kStartupValues)
     SetRegText(HKEY_LOCAL_MACHINE, kRunKey, value, TestMachine::MediaFolder() + "NEXOLT.EXE");
+  WriteFileBytes(kSetupDisk + "\\SETUP.EXE", Media("SETUP.EXE"));
 }
 
 HWND ProtectionWindow() { return FindWindowA(vznexolt::kWindowClass, nullptr); }
@@ -36,12 +41,12 @@ RunResult CloseProductWindowsWithProtectionLoaded(const RunOptions& options = {}
   Robot user;
   user.Expect(MessageBox("Velzor Setup").WithText(kRebootText).WithIcon("information").WithButtons("OK"))
       .Answer(IDOK);
-  return RunStep("--version 5.0 CloseProductWindows " + MediaSource(), user, options);
+  return RunStep("--version 5.0 CloseProductWindows " + kSetupDisk, user, options);
 }
 
 void ExpectContinuationRecords() {
   EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kVersionKey, "CalledFromInstall").value_or("(none)"), "1");
-  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kVersionKey, "SetupDrv").value_or("(none)"), MediaSource());
+  EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kVersionKey, "SetupDrv").value_or("(none)"), kSetupDisk);
   EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kVersionKey, "UninstPrevVer").value_or("(none)"), "1")
       << "the answer kept for the run after the restart";
   for (const char* value : kStartupValues)
@@ -85,7 +90,7 @@ TEST(Restart, BeforeIt) {
 TEST(Restart, AfterIt) {
   HWND setup = WaitForWindow("Setup", 30000);
   ASSERT_TRUE(setup) << "the setup was not started again";
-  EXPECT_TRUE(SameFile(ProgramOf(setup), TestMachine::MediaFolder() + "SETUP.EXE")) << ProgramOf(setup);
+  EXPECT_TRUE(SameFile(ProgramOf(setup), kSetupDisk + "\\SETUP.EXE")) << ProgramOf(setup);
   int setups = 0;
   EnumWindows(
       [](HWND window, LPARAM count) {
