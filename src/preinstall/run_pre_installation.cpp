@@ -102,9 +102,13 @@ int DecideAboutInstalledVersion(const char* versionKey) {
   return answer;
 }
 
+// A restart has been started: the run after it continues from the records,
+// which stay as they are. This session's installation ends here, so that the
+// outer setup copies nothing while Windows shuts down.
+void StopForRestart() { CloseOuterSetup(); }
+
 void RemovePreviousVersion(const char* previousFolder) {
-  // A restart has been started: the run after it continues from the records.
-  if (CloseProductWindows(g_setup.sourceFolder)) return;
+  if (CloseProductWindows(g_setup.sourceFolder)) return StopForRestart();
   SetCalledFromInstall();
   if (!RunPreviousUninstaller()) {
     MessageBoxA(GetActiveWindow(), "Previous version of Velzor was not uninstalled.\nCan not proceed with installation.",
@@ -129,7 +133,7 @@ void KeepPreviousVersion(const char* previousFolder) {
   char lastVersion[kLastVersionCapacity] = "";
   bool known = GetRegValue(HKEY_USERS, kDefaultUserProductKey, "LastVerInstalled", lastVersion,
                            sizeof lastVersion) != 0;
-  if (CloseProductWindows(g_setup.sourceFolder)) return;
+  if (CloseProductWindows(g_setup.sourceFolder)) return StopForRestart();
   Sleep(1000);
   RedatePreviousFiles(previousFolder);
   if (known && IsOtherVersionKeyName(lastVersion)) DeleteRegistryKey(HKEY_LOCAL_MACHINE, kProductKey, lastVersion);
