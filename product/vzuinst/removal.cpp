@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <initializer_list>
 
 #include "product_common.h"
 
@@ -138,11 +139,19 @@ void RemoveInstallMapEntry() {
   }
 }
 
-void RemovePerOsIni() {
+// VZ32.INI of this system. A running setup has already written this
+// installation's Type (and an OEM copy's details) there: then only the
+// previous version's own entries go, which the new one writes again.
+void RemovePerOsIni(bool calledFromInstall) {
   char path[vzp::kPathCapacity];
   UINT length = GetWindowsDirectoryA(path, sizeof path);
   if (length == 0 || length >= sizeof path) return;
   if (!vz::EnsureTrailingBackslash(path) || !vz::AppendText(path, kPerOsIni)) return;
+  if (calledFromInstall) {
+    for (const char* key : {"Version", "Company", "Name"}) WritePrivateProfileStringA("Info", key, nullptr, path);
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path);
+    return;
+  }
   SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(path);
 }
@@ -212,7 +221,7 @@ void RemoveProductRecords(bool calledFromInstall) {
   DeleteKeyTree(HKEY_USERS, kDefaultUserProductKey);
   RemoveShellVerbs();
   RemoveInstallMapEntry();
-  RemovePerOsIni();
+  RemovePerOsIni(calledFromInstall);
   char version[kVersionCapacity];
   if (calledFromInstall && VersionBeingInstalled(version)) {
     RemovePreviousVersionKeys(version);

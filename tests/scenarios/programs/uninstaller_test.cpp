@@ -91,7 +91,6 @@ class Uninstaller : public ::testing::Test {
     EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, "VzTestZip\\shell\\Velzor Scan"));
     EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, ".ZIP", "").value_or(""), "VzTestZip") << "another program's type stays";
     EXPECT_TRUE(RegKeyExists(HKEY_CLASSES_ROOT, "VzTestZip\\shell\\open\\command"));
-    EXPECT_FALSE(FileExists(TestMachine::WindowsFolder() + "VZ32.INI"));
   }
 
   std::string folder_;
@@ -118,6 +117,7 @@ TEST_F(Uninstaller, TheUserRemovesVelzor) {
   }
   ExpectProductFilesGone();
   ExpectSystemRecordsGone();
+  EXPECT_FALSE(FileExists(TestMachine::WindowsFolder() + "VZ32.INI"));
   EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, kProductKey));
   EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, kUserProductKey));
   EXPECT_EQ(TextOf("C:\\VZ.INI").find("Windows NT"), std::string::npos) << "this system's entry is removed";
@@ -142,12 +142,19 @@ TEST_F(Uninstaller, TheUserDeclines) {
 TEST_F(Uninstaller, ASetupRemovesThePreviousVersion) {
   MapInstall(false);
   SetupIsRunning();
+  // What the running setup wrote to this system's VZ32.INI before the removal.
+  const std::string perOsIni = TestMachine::WindowsFolder() + "VZ32.INI";
+  WritePrivateProfileStringA("Info", "Type", "3", perOsIni.c_str());
+  WritePrivateProfileStringA("OEM", "Name", "Acme", perOsIni.c_str());
   Robot user;
   auto run = Run(user);
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_TRUE(user.Seen().empty()) << user.Transcript();
   ExpectProductFilesGone();
   ExpectSystemRecordsGone();
+  EXPECT_EQ(TextOf(perOsIni).find("Version="), std::string::npos) << "the previous version's entries go";
+  EXPECT_NE(TextOf(perOsIni).find("Type=3"), std::string::npos) << "the running setup's Type stays";
+  EXPECT_NE(TextOf(perOsIni).find("Name=Acme"), std::string::npos) << "the running setup's OEM details stay";
   EXPECT_FALSE(FileExists("C:\\VZ.INI")) << "no other system's entry was left";
   EXPECT_FALSE(RegText(HKEY_LOCAL_MACHINE, kProductKey, "CurrentVersion"));
   EXPECT_FALSE(RegText(HKEY_LOCAL_MACHINE, kProductKey, "UninstPath"));
