@@ -332,9 +332,9 @@ Robot::~Robot() {
   if (thread_.joinable()) thread_.join();
 }
 
-Step& Robot::Expect(WindowSpec spec) {
+Step& Robot::Expect(WindowSpec wanted) {
   std::lock_guard lock(mutex_);
-  steps_.emplace_back(std::move(spec));
+  steps_.emplace_back(std::move(wanted));
   return steps_.back();
 }
 
@@ -361,7 +361,7 @@ void Robot::Finish() {
   if (finished_) return;
   finished_ = true;
   for (size_t i = next_; i < steps_.size(); ++i)
-    failures_.push_back("expected " + steps_[i].spec_.Describe() + " never came");
+    failures_.push_back("expected " + steps_[i].wanted_.Describe() + " never came");
 }
 
 bool Robot::Ok() const {
@@ -452,7 +452,7 @@ void Robot::Loop() {
     std::string nextCaption;
     {
       std::lock_guard lock(mutex_);
-      if (next_ < steps_.size()) nextCaption = steps_[next_].spec_.Caption();
+      if (next_ < steps_.size()) nextCaption = steps_[next_].wanted_.Caption();
     }
     std::stable_partition(state.windows.begin(), state.windows.end(), [&](HWND hwnd) {
       char caption[256] = "";
@@ -468,14 +468,14 @@ void Robot::Loop() {
         std::lock_guard lock(mutex_);
         if (handled_.count(hwnd)) continue;
         watched = pids_.count(pid) > 0;
-        anyProcessStep = next_ < steps_.size() && steps_[next_].spec_.AnyProcess();
+        anyProcessStep = next_ < steps_.size() && steps_[next_].wanted_.AnyProcess();
       }
       if (!watched) {
         if (!anyProcessStep || pid == self) continue;
         char caption[256] = "";
         GetWindowTextA(hwnd, caption, sizeof caption);
         std::lock_guard lock(mutex_);
-        if (steps_[next_].spec_.Caption() != caption) continue;
+        if (steps_[next_].wanted_.Caption() != caption) continue;
       }
       Sleep(kPollMs);  // let the window finish painting its first state
       if (!IsWindow(hwnd) || !IsWindowVisible(hwnd)) continue;
@@ -496,8 +496,8 @@ void Robot::Handle(HWND hwnd, const WindowSeen& seen) {
     if (next_ >= steps_.size()) {
       failures_.push_back("unexpected " + std::string(seen.messageBox ? "message box" : "window") + " \"" +
                           seen.caption + "\" (nothing more was scripted)");
-    } else if (std::string why = steps_[next_].spec_.Mismatch(seen); !why.empty()) {
-      failures_.push_back("expected " + steps_[next_].spec_.Describe() + ", saw \"" + seen.caption + "\": " + why);
+    } else if (std::string why = steps_[next_].wanted_.Mismatch(seen); !why.empty()) {
+      failures_.push_back("expected " + steps_[next_].wanted_.Describe() + ", saw \"" + seen.caption + "\": " + why);
     } else {
       matched = true;
       actions = steps_[next_].actions_;

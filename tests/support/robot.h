@@ -90,7 +90,7 @@ class Robot;
 // One scripted window and what the user does with it, in order.
 class Step {
  public:
-  explicit Step(WindowSpec spec) : spec_(std::move(spec)) {}
+  explicit Step(WindowSpec wanted) : wanted_(std::move(wanted)) {}
 
   Step& Answer(int buttonId);                    // a message box's button: IDOK, IDYES, ...
   Step& Click(int controlId);                    // a push button of a dialog
@@ -102,7 +102,7 @@ class Step {
   Step& StaysOpen(int milliseconds = 300);       // fails when the window has gone
   Step& Do(std::function<void(HWND, Robot&)> action, std::string what);
 
-  const WindowSpec& Spec() const { return spec_; }
+  const WindowSpec& Wanted() const { return wanted_; }
 
  private:
   friend class Robot;
@@ -110,7 +110,7 @@ class Step {
     std::string what;
     std::function<void(HWND, Robot&)> run;
   };
-  WindowSpec spec_;
+  WindowSpec wanted_;
   std::vector<Action> actions_;
 };
 
@@ -121,7 +121,7 @@ class Robot {
   Robot(const Robot&) = delete;
   Robot& operator=(const Robot&) = delete;
 
-  Step& Expect(WindowSpec spec);
+  Step& Expect(WindowSpec wanted);
 
   // Watching: the run starts and stops the robot around the program.
   void Start(DWORD pid);

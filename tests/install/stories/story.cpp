@@ -140,8 +140,8 @@ void ParseOptions(int argc, char** argv) {
   if (!g_options.pictures.empty() && g_options.pictures.back() != '\\') g_options.pictures += '\\';
 }
 
-Step& See(Robot& user, WindowSpec spec) {
-  Step& step = user.Expect(std::move(spec));
+Step& See(Robot& user, WindowSpec wanted) {
+  Step& step = user.Expect(std::move(wanted));
   if (!g_options.pictures.empty()) step.Wait(kPictureTimeMs);
   return step;
 }

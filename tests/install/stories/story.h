@@ -37,7 +37,7 @@ inline const char kAutoexecLines[] = "@ECHO OFF\r\nPROMPT $P$G\r\nPATH C:\\WINDO
 
 // The robot expects a window; when pictures are taken it pauses before it
 // answers, so that each window is pictured as it stands. Answers follow.
-bench::Step& See(bench::Robot& user, bench::WindowSpec spec);
+bench::Step& See(bench::Robot& user, bench::WindowSpec wanted);
 
 // What the user does in each part of an installation with the default answers.
 void AnswerWarningAndScan(bench::Robot& user);

@@ -337,10 +337,10 @@ TEST_P(MemoryStage, GoesOnOrAbandonsTheInstallation) {
   WindowSeen dialog;
   user.Expect(Dialog(kDialogCaption));
   if (c.caption) {
-    auto spec = MessageBox(c.caption).WithIcon(c.icon).WithButtons("OK");
-    if (c.text) spec.WithText(c.text);
-    for (const auto& part : c.contains) spec.Containing(part);
-    user.Expect(spec)
+    auto wanted = MessageBox(c.caption).WithIcon(c.icon).WithButtons("OK");
+    if (c.text) wanted.WithText(c.text);
+    for (const auto& part : c.contains) wanted.Containing(part);
+    user.Expect(wanted)
         .Do([&](HWND, Robot&) { dialog = Robot::Look(FindWindowA("#32770", kDialogCaption)); }, "look at the scan dialog")
         .Answer(IDOK);
   }
